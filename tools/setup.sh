@@ -37,7 +37,7 @@ case "$mode" in
       > "$work/B2F.dat"
     cd "$work"
     # End of input answers both Enter prompts.
-    "$build/engine/Drevik" < /dev/null
+    "$build/bin/Drevik" < /dev/null
     echo "Results: $work/run1.csv"
     ;;
   *)
