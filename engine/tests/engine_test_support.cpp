@@ -1,4 +1,4 @@
-#include "test_support.h"
+#include "engine_test_support.h"
 
 #include <sys/wait.h>
 
