@@ -1,3 +1,4 @@
+// TEAM RULES (remove this line when you edit the file): before any work, read /tmp/common.md in full; it binds you (no git commands, own build folder, no mention of the description in code, tests guidance, time limit 15:55 UTC).
 #include "data_tables.h"
 
 #include "input_error.h"

@@ -29,13 +29,18 @@ inline float draw_uniform(RandomGenerator& generator) {
   return static_cast<float>(advance_generator(generator)) / kGeneratorDivisor;
 }
 
-// Fixed seeding table(i) = (2 table(i-1) + i) mod 2^14, lags 24 and 55, 1000 warm-up steps.
-inline void seed_generator(RandomGenerator& generator) {
+// Fixed seeding: table(i) = (2 table(i-1) + i) mod 2^14, lags back at 24 and 55.
+inline void fill_seed_table(RandomGenerator& generator) {
   auto& table = generator.table;
   table[1] = kGeneratorFirstSeed;
   for (int i = 2; i <= kGeneratorTableSize; ++i) table[i] = (2 * table[i - 1] + i) % kGeneratorModulus;
   generator.j = 24;
   generator.k = kGeneratorTableSize;
+}
+
+// The seeding table, then 1000 warm-up steps whose values are discarded.
+inline void seed_generator(RandomGenerator& generator) {
+  fill_seed_table(generator);
   for (int step = 0; step < kGeneratorWarmUpSteps; ++step) advance_generator(generator);
 }
 

@@ -22,6 +22,15 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
+# A Shift-JIS locale, so that the tests can check the engine's console in that character set.
+if [ "$mode" = test ] && ! locale -a 2>/dev/null | grep -qi '^ja_JP\.sjis$'; then
+  if [ "$(id -u)" -eq 0 ]; then
+    localedef -f SHIFT_JIS -i ja_JP ja_JP.SJIS 2>/dev/null || true
+  else
+    sudo localedef -f SHIFT_JIS -i ja_JP ja_JP.SJIS 2>/dev/null || true
+  fi
+fi
+
 rm -rf "$build"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build" -j"$(nproc)"
