@@ -1,4 +1,3 @@
-// TEAM RULES (remove this line when you edit the file): before any work, read /tmp/common.md in full; it binds you (no git commands, own build folder, no mention of the description in code, tests guidance, time limit 15:55 UTC).
 // Loading the attenuation table and the phantom material tables, and where the
 // data files are looked up.
 #pragma once
