@@ -102,6 +102,35 @@ struct Tallies {
   std::array<std::array<BinCountArray, kKindCount + 1>, kDepthCount + 1> counter_tally{};
 };
 
+// Lookup tables the transport derives before its first history from the material
+// tables and from the generator's 16384 possible deviates, so that the photon loop
+// looks values up instead of recomputing them. Every entry is the value the direct
+// computation gives, bit for bit, so the tables change no draw and no decision.
+constexpr int kDeviateValueCount = 16384;                                // table values 0..16383 of the generator
+constexpr int kMomentumIndexPerAngstrom = 64;                            // buckets of the momentum-transfer index
+constexpr int kMomentumIndexCount = 10 * kMomentumIndexPerAngstrom + 1;  // x from 0 to 10 1/A
+constexpr int kCumulativeIndexCount = 1024 + 1;                          // buckets of the coherent cumulative, 0..C_max
+
+struct TransportTables {
+  // Natural logarithms of the interaction records 1..n.
+  std::array<float, kMaxInteractionRecords + 1> log_energy{};
+  std::array<float, kMaxInteractionRecords + 1> log_coherent{};
+  std::array<float, kMaxInteractionRecords + 1> log_incoherent{};
+  std::array<float, kMaxInteractionRecords + 1> log_photoelectric{};
+  // record_above[b]: the first record k >= 2 whose energy exceeds b x 0.5 keV, b = 0..600.
+  std::array<std::uint8_t, kEnergyBinCount + 1> record_above{};
+  // momentum_row[b]: the first row k >= 2 with momentum_transfer(k) > b / 64 1/A.
+  std::array<std::uint8_t, kMomentumIndexCount> momentum_row{};
+  // cumulative_row[b]: the first row k >= 2 with coherent_cumulative(k) > b / 1024 x C_max.
+  std::array<std::uint8_t, kCumulativeIndexCount> cumulative_row{};
+  float cumulative_index_scale = 0.0F;  // 1024 / C_max
+  // Per generator table value m (deviate u = m / 16384.1): -ln(u) (m >= 1), and the
+  // cosine and sine of the azimuth u x pi x 2.
+  std::array<float, kDeviateValueCount> minus_log_deviate{};
+  std::array<float, kDeviateValueCount> cos_azimuth{};
+  std::array<float, kDeviateValueCount> sin_azimuth{};
+};
+
 struct ClockTime {
   int hour = 0;
   int minute = 0;
@@ -116,6 +145,7 @@ struct RunState {
   BinArray incident_spectrum{};  // share of the field's photons per bin, bins 2..n sum to 1
   MaterialTables material;
   Tallies tallies;
+  TransportTables transport_tables;  // filled by the transport before its first history
   ClockTime start_time;
   ClockTime end_time;
 };
