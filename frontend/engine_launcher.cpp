@@ -31,12 +31,13 @@ QString EngineLauncher::find_engine() const {
 QString EngineLauncher::find_terminal() const { return QStandardPaths::findExecutable(terminal_name); }
 
 LaunchCommand EngineLauncher::terminal_command(const QString& terminal, const QString& engine,
-                                               const QString& working_directory) {
+                                               const QString& working_directory, TextCharset charset) {
+  const QStringList encoding = charset == TextCharset::ShiftJis ? QStringList{"-lc"} : QStringList{"+lc", "-u8"};
   // A CJK face in -fa would make every cell double width; it goes in -fd for the wide characters.
-  return LaunchCommand{
-      terminal,
-      {"-maximized", "+lc", "-u8", "-fa", "DejaVu Sans Mono", "-fd", "IPAGothic", "-fs", "12", "-e", engine},
-      working_directory};
+  return LaunchCommand{terminal,
+                       QStringList{"-maximized"} + encoding +
+                           QStringList{"-fa", "DejaVu Sans Mono", "-fd", "IPAGothic", "-fs", "12", "-e", engine},
+                       working_directory};
 }
 
 QString EngineLauncher::start_engine(const QString& working_directory) const {

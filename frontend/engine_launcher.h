@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <functional>
 
+#include "conditions_file.h"
+
 // One program start: what to run, with which arguments, in which folder.
 struct LaunchCommand {
   QString program;
@@ -31,9 +33,11 @@ class EngineLauncher {
   // The terminal on PATH; empty if missing.
   [[nodiscard]] QString find_terminal() const;
 
-  // The terminal running the engine: maximised, UTF-8, Japanese shown in a CJK font.
+  // The terminal running the engine: maximised, Japanese shown in a CJK font. The engine
+  // speaks the locale's character set: the terminal takes UTF-8 as it is, and a Shift-JIS
+  // locale's output through its locale converter (-lc).
   static LaunchCommand terminal_command(const QString& terminal, const QString& engine,
-                                        const QString& working_directory);
+                                        const QString& working_directory, TextCharset charset = locale_text_charset());
 
   // Where the engine is looked for first; empty means the folder of the running executable.
   QString engine_folder;

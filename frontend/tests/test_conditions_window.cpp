@@ -59,6 +59,7 @@ class TestConditionsWindow : public QObject {
   void engine_start_failures_data();
   void engine_start_failures();
   void engine_found_on_path();
+  void terminal_follows_the_locale_charset();
   void write_failure_changes_nothing();
 
  private:
@@ -351,6 +352,15 @@ void TestConditionsWindow::write_failure_changes_nothing() {
   QVERIFY(!window_->ui()->Command2->isEnabled());
   QCOMPARE(window_->ui()->Text8->text(), QString("run1"));
   QVERIFY(window_->isVisible());
+}
+
+void TestConditionsWindow::terminal_follows_the_locale_charset() {
+  const LaunchCommand utf8 = EngineLauncher::terminal_command("xterm", "Drevik", "/w", TextCharset::Utf8);
+  QCOMPARE(utf8.arguments.mid(0, 3), (QStringList{"-maximized", "+lc", "-u8"}));
+  const LaunchCommand sjis = EngineLauncher::terminal_command("xterm", "Drevik", "/w", TextCharset::ShiftJis);
+  QCOMPARE(sjis.arguments.mid(0, 2), (QStringList{"-maximized", "-lc"}));
+  QVERIFY(!sjis.arguments.contains("-u8"));
+  QCOMPARE(sjis.arguments.last(), QString("Drevik"));
 }
 
 QTEST_MAIN(TestConditionsWindow)
