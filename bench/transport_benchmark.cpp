@@ -42,22 +42,6 @@ std::uint64_t counter_checksum(const drevik::Tallies& tallies) {
   return hash;
 }
 
-drevik::RunConditions default_conditions(float photons_per_cm2) {
-  drevik::RunConditions c;
-  c.tube_voltage_kv = 150.0F;
-  c.target_angle_deg = 12.0F;
-  c.inherent_filtration_mm = 2.5F;
-  c.al_filter_mm = 2.0F;
-  c.cu_filter_mm = 0.2F;
-  c.field_diameter_cm = 10.0F;
-  c.photons_per_cm2 = photons_per_cm2;
-  c.formula_code = 2;
-  c.rectification_code = 1;
-  c.phantom_code = 1;
-  c.results_file_name.fill(' ');
-  return c;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -68,7 +52,7 @@ int main(int argc, char** argv) {
   for (int repeat = 0; repeat < repeats; ++repeat) {
     auto state = std::make_unique<drevik::RunState>();
     drevik::seed_generator(state->generator);
-    state->conditions = default_conditions(photons_per_cm2);
+    state->conditions = drevik::default_run_conditions(photons_per_cm2);
     state->derived = drevik::derive_run_values(state->conditions);
     drevik::load_attenuation_table(data / drevik::kAttenuationFileName, state->attenuation);
     drevik::build_incident_spectrum(state->conditions, state->derived, state->attenuation, state->incident_spectrum);

@@ -9,8 +9,8 @@ namespace {
 
 constexpr double kTungstenDensityGPerCm3 = 19.3;
 constexpr double kElectronRestEnergyKev = 511.0;
-constexpr float kKLineThresholdKv = 70.0F;       // no K lines at or below this voltage
-constexpr float kKLineCapThresholdKv = 200.0F;   // above it the K-line factor is the cap
+constexpr float kKLineThresholdKv = 70.0F;      // no K lines at or below this voltage
+constexpr float kKLineCapThresholdKv = 200.0F;  // above it the K-line factor is the cap
 constexpr float kKLineCapPercent = 7.0F;
 constexpr double kSinglePhaseWeightSine = 0.75;  // sin(phase) at which the weight reaches 1
 
@@ -73,8 +73,8 @@ PhaseSamples phase_samples(std::int32_t rectification_code) {
     sample.angle_deg = first + k * step;
     sample.weight = 1.0F;
     if (rectification_code == 3) {
-      const auto s = static_cast<float>(std::sin(radians(static_cast<float>(sample.angle_deg))) /
-                                        kSinglePhaseWeightSine);
+      const auto s =
+          static_cast<float>(std::sin(radians(static_cast<float>(sample.angle_deg))) / kSinglePhaseWeightSine);
       sample.weight = s > 1.0F ? 1.0F : s;
     }
   }
@@ -129,8 +129,7 @@ void fill_bremsstrahlung(float voltage_kv, SpectrumFormula formula, float path_f
       const auto t = static_cast<double>(electron_kev);
       const auto x = static_cast<float>(static_cast<double>(photon_kev) / t);
       // Depth where the electron has slowed to T, projected onto the photon's way out.
-      const auto path_cm =
-          static_cast<float>((v * v - t * t) / range_divisor * static_cast<double>(path_factor));
+      const auto path_cm = static_cast<float>((v * v - t * t) / range_divisor * static_cast<double>(path_factor));
       const double term = formula == SpectrumFormula::birch ? birch_term(x, electron_kev, mu, path_cm)
                                                             : tucker_term(x, photon_kev, electron_kev, mu, path_cm);
       sum = static_cast<float>(static_cast<double>(sum) + term);
@@ -182,8 +181,9 @@ void build_incident_spectrum(const RunConditions& conditions, const DerivedValue
   const double aluminium_cm =
       static_cast<double>(derived.inherent_filtration_cm) + static_cast<double>(derived.al_filter_cm);
   for (int i = 1; i <= n; ++i) {
-    const double optical_depth = static_cast<double>(attenuation.aluminium_mu[i]) * aluminium_cm +
-                                 static_cast<double>(attenuation.copper_mu[i]) * static_cast<double>(derived.cu_filter_cm);
+    const double optical_depth =
+        static_cast<double>(attenuation.aluminium_mu[i]) * aluminium_cm +
+        static_cast<double>(attenuation.copper_mu[i]) * static_cast<double>(derived.cu_filter_cm);
     spectrum[i] = static_cast<float>(static_cast<double>(spectrum[i]) * std::exp(-optical_depth) /
                                      (0.5 * static_cast<double>(i)));
   }
@@ -191,7 +191,8 @@ void build_incident_spectrum(const RunConditions& conditions, const DerivedValue
   float total = 0.0F;
   for (int i = 2; i <= n; ++i) total += spectrum[i];
   for (int i = 2; i <= n; ++i) {
-    spectrum[i] = total > 0.0F ? static_cast<float>(static_cast<double>(spectrum[i]) / static_cast<double>(total)) : 0.0F;
+    spectrum[i] =
+        total > 0.0F ? static_cast<float>(static_cast<double>(spectrum[i]) / static_cast<double>(total)) : 0.0F;
   }
 }
 

@@ -133,6 +133,23 @@ void check_run_conditions(const RunConditions& conditions) {
   }
 }
 
+RunConditions default_run_conditions(float photons_per_cm2, std::string_view results_name) {
+  RunConditions c;
+  c.tube_voltage_kv = 150.0F;
+  c.target_angle_deg = 12.0F;
+  c.inherent_filtration_mm = 2.5F;
+  c.al_filter_mm = 2.0F;
+  c.cu_filter_mm = 0.2F;
+  c.field_diameter_cm = 10.0F;
+  c.photons_per_cm2 = photons_per_cm2;
+  c.formula_code = 2;
+  c.rectification_code = 1;
+  c.phantom_code = 1;
+  c.results_file_name.fill(' ');
+  results_name.substr(0, kResultsNameBytes).copy(c.results_file_name.data(), kResultsNameBytes);
+  return c;
+}
+
 std::string results_file_name_text(const RunConditions& conditions) {
   std::string name(conditions.results_file_name.data(), conditions.results_file_name.size());
   const std::size_t last = name.find_last_not_of(' ');

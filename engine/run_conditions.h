@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "console.h"
 #include "run_state.h"
@@ -21,6 +22,10 @@ DerivedValues derive_run_values(const RunConditions& conditions);
 
 // Refuses values that would make the run meaningless or endless; throws InputError.
 void check_run_conditions(const RunConditions& conditions);
+
+// The front end's default conditions (150 kV constant potential, Tucker's formula, water,
+// a 10 cm field) with the given fluence and results file name.
+RunConditions default_run_conditions(float photons_per_cm2 = 1.0e6F, std::string_view results_name = "");
 
 // The name of the results file: the 30-byte field with trailing blanks removed.
 std::string results_file_name_text(const RunConditions& conditions);

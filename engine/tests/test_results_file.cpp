@@ -12,6 +12,7 @@
 #include "engine_test_support.h"
 #include "input_error.h"
 #include "results_file.h"
+#include "run_conditions.h"
 
 namespace drevik {
 namespace {
@@ -19,22 +20,7 @@ namespace {
 using drevik::testing::read_file;
 using drevik::testing::ScratchFolder;
 
-RunConditions default_conditions(const std::string& name = "run1.csv") {
-  RunConditions c;
-  c.tube_voltage_kv = 150.0F;
-  c.target_angle_deg = 12.0F;
-  c.inherent_filtration_mm = 2.5F;
-  c.al_filter_mm = 2.0F;
-  c.cu_filter_mm = 0.2F;
-  c.field_diameter_cm = 10.0F;
-  c.photons_per_cm2 = 1.0e6F;
-  c.formula_code = 2;
-  c.rectification_code = 1;
-  c.phantom_code = 1;
-  c.results_file_name.fill(' ');
-  std::memcpy(c.results_file_name.data(), name.data(), std::min(name.size(), c.results_file_name.size()));
-  return c;
-}
+RunConditions default_conditions(const std::string& name = "run1.csv") { return default_run_conditions(1.0e6F, name); }
 
 std::vector<std::string> crlf_lines(const std::string& text) {
   std::vector<std::string> lines;

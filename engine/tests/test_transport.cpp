@@ -241,22 +241,6 @@ TEST(RunTransport, TwoRunsGiveTheSameResults) {
 
 // ---- Whole runs on the committed data files ----
 
-RunConditions front_end_defaults(float photons_per_cm2) {
-  RunConditions c;
-  c.tube_voltage_kv = 150.0F;
-  c.target_angle_deg = 12.0F;
-  c.inherent_filtration_mm = 2.5F;
-  c.al_filter_mm = 2.0F;
-  c.cu_filter_mm = 0.2F;
-  c.field_diameter_cm = 10.0F;
-  c.photons_per_cm2 = photons_per_cm2;
-  c.formula_code = 2;
-  c.rectification_code = 1;
-  c.phantom_code = 1;
-  c.results_file_name.fill(' ');
-  return c;
-}
-
 // Log-log interpolation in double, independent of the transport's.
 double total_coefficient(const InteractionTable& table, double energy_kev) {
   int k = 2;
@@ -276,7 +260,7 @@ class DefaultRun : public ::testing::Test {
     state_ = std::make_unique<RunState>();
     RunState& s = *state_;
     seed_generator(s.generator);
-    s.conditions = front_end_defaults(5.0e4F);
+    s.conditions = default_run_conditions(5.0e4F);
     s.derived = derive_run_values(s.conditions);
     const std::filesystem::path data = DREVIK_SOURCE_DATA_DIR;
     load_attenuation_table(data / kAttenuationFileName, s.attenuation);
