@@ -124,8 +124,9 @@ void fill_bremsstrahlung(float voltage_kv, SpectrumFormula formula, float path_f
     const float photon_kev = kBinWidthKev * static_cast<float>(i);
     const float mu = tungsten_mu[i];
     float sum = 0.0F;
-    // Electron energies E, E + 0.5, ... up to V; exact in single precision.
-    for (float electron_kev = photon_kev; electron_kev <= voltage_kv; electron_kev += kBinWidthKev) {
+    // Electron energies E, E + 0.5, ... up to V: whole half-keV steps, exact in single precision.
+    for (int step = i; kBinWidthKev * static_cast<float>(step) <= voltage_kv; ++step) {
+      const float electron_kev = kBinWidthKev * static_cast<float>(step);
       const auto t = static_cast<double>(electron_kev);
       const auto x = static_cast<float>(static_cast<double>(photon_kev) / t);
       // Depth where the electron has slowed to T, projected onto the photon's way out.
