@@ -29,9 +29,6 @@ constexpr std::array<KLine, 4> kTungstenKLines = {{
 // The engine's pi (3.141592 in single precision) times degrees / 180.
 double radians(float angle_deg) { return static_cast<double>(kPi) * static_cast<double>(angle_deg) / 180.0; }
 
-// n(V), kept within the grid.
-int last_bin(float voltage_kv) { return std::min(bin_count_for_voltage(voltage_kv), kEnergyBinCount); }
-
 // Birch: F_B(x) (1 + T/511) exp(-mu_W l).
 double birch_term(float x, float electron_kev, float tungsten_mu, float path_cm) {
   return birch_shape(x) * (1.0 + static_cast<double>(electron_kev) / kElectronRestEnergyKev) *
@@ -119,7 +116,7 @@ void fill_bremsstrahlung(float voltage_kv, SpectrumFormula formula, float path_f
   const float range = range_constant(voltage_kv);
   const auto v = static_cast<double>(voltage_kv);
   const double range_divisor = kTungstenDensityGPerCm3 * static_cast<double>(range);
-  const int n = last_bin(voltage_kv);
+  const int n = bin_count_for_voltage(voltage_kv);
   for (int i = 2; i <= n; ++i) {
     const float photon_kev = kBinWidthKev * static_cast<float>(i);
     const float mu = tungsten_mu[i];
@@ -141,7 +138,7 @@ void fill_bremsstrahlung(float voltage_kv, SpectrumFormula formula, float path_f
 
 void add_k_lines(float voltage_kv, BinArray& phase_spectrum) {
   if (!(voltage_kv > kKLineThresholdKv)) return;
-  const int n = last_bin(voltage_kv);
+  const int n = bin_count_for_voltage(voltage_kv);
   float bremsstrahlung_total = 0.0F;
   for (int i = 2; i <= n; ++i) bremsstrahlung_total += phase_spectrum[i];
   const auto k_total = static_cast<float>(static_cast<double>(bremsstrahlung_total) *
@@ -166,14 +163,14 @@ void build_incident_spectrum(const RunConditions& conditions, const DerivedValue
     const float voltage_kv = effective_voltage_kv(conditions.tube_voltage_kv, sample.angle_deg);
     fill_bremsstrahlung(voltage_kv, formula, path_factor, attenuation.tungsten_mu, phase_spectrum);
     add_k_lines(voltage_kv, phase_spectrum);
-    const int n = last_bin(voltage_kv);
+    const int n = bin_count_for_voltage(voltage_kv);
     for (int i = 2; i <= n; ++i) {
       spectrum[i] = static_cast<float>(static_cast<double>(spectrum[i]) +
                                        static_cast<double>(phase_spectrum[i]) * static_cast<double>(sample.weight));
     }
   }
 
-  const int n = last_bin(conditions.tube_voltage_kv);
+  const int n = bin_count_for_voltage(conditions.tube_voltage_kv);
   // Average over the sample count N (not over the weights).
   for (int i = 2; i <= n; ++i) {
     spectrum[i] = static_cast<float>(static_cast<double>(spectrum[i]) / static_cast<double>(samples.count));

@@ -150,7 +150,12 @@ struct RunState {
   ClockTime end_time;
 };
 
-// n(V) = trunc(2 x V): the highest bin whose energy does not exceed V.
-inline int bin_count_for_voltage(float voltage_kv) { return static_cast<int>(voltage_kv * 2.0F); }
+// n(V) = trunc(2 x V): the highest bin whose energy does not exceed V, kept within the
+// grid so that no caller can index past bin 600 (the run conditions refuse V > 300 kV).
+inline int bin_count_for_voltage(float voltage_kv) {
+  const float bins = voltage_kv * 2.0F;
+  if (!(bins < static_cast<float>(kEnergyBinCount))) return bins >= 0.0F ? kEnergyBinCount : 0;
+  return bins > 0.0F ? static_cast<int>(bins) : 0;
+}
 
 }  // namespace drevik

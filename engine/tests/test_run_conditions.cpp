@@ -128,6 +128,13 @@ TEST(RunConditionsValues, DerivedValues) {
   EXPECT_EQ(d.cu_filter_cm, 0.2F * 0.1F);
   c.field_diameter_cm = 0.0F;
   EXPECT_EQ(derive_run_values(c).field_photon_count, 0.0F);
+  // Bins of a voltage: trunc(2 V), never beyond the 600-bin grid nor below 0.
+  const struct {
+    float kv;
+    int bins;
+  } grid[] = {{100.0F, 200}, {120.7F, 241}, {96.59F, 193}, {150.5F, 301},
+              {300.0F, 600}, {0.4F, 0},     {350.0F, 600}, {-5.0F, 0}};
+  for (const auto& g : grid) EXPECT_EQ(bin_count_for_voltage(g.kv), g.bins) << g.kv;
 }
 
 TEST(RunConditionsValues, RefusesValuesTheRunCannotUse) {

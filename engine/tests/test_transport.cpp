@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -192,6 +193,62 @@ TEST(RunTransport, AnEmptyFieldStartsNothingAndDrawsNothing) {
   EXPECT_EQ(totals.histories, 0);
   EXPECT_EQ(state->generator.table, before.table);
   EXPECT_EQ(state->generator.k, before.k);
+}
+
+// Makes the next draws return the given table values m (deviate m / 16384.1): with
+// table(j) = 0 the update leaves table(k) = m. Draws past the script return 0.
+RandomGenerator scripted(std::initializer_list<int> values) {
+  RandomGenerator generator;
+  int j = generator.j;
+  int k = generator.k;
+  for (const int value : values) {
+    generator.table[j--] = 0;
+    generator.table[k--] = value;
+  }
+  return generator;
+}
+
+TEST(RunTransport, OneHistoryTakesItsDrawsInOrder) {
+  constexpr int kCentre = 8192;  // deviate 0.49999696: an entry point 3e-5 cm from the axis
+  const struct {
+    const char* what;
+    int bin;
+    float incoherent_scale;
+    std::initializer_list<int> draws;
+    int expected_draws;
+    // Depths (1..6) at which the photon is counted, as a primary of tally_bin.
+    std::vector<int> depths;
+    int tally_bin;
+  } cases[] = {
+      // A corner of the square lies outside the field disc: the pair is drawn again. A 1 keV
+      // photon is counted as incident and then ends without a flight.
+      {"entry redrawn, 1 keV ends at once", 2, 1.0F, {0, 0, kCentre, kCentre}, 4, {}, 0},
+      // A first flight deviate of 0 draws the pair again; the second pair's -ln(u) / mu is
+      // 2.01 cm at 60 keV and its second deviate 0 absorbs the photon in the 2 cm sphere.
+      {"flight pair redrawn", 120, 1.0F, {kCentre, kCentre, 0, 16000, 11000, 0}, 6, {1, 2}, 120},
+      // 2.0 keV is transported; the incoherent event (second Kahn branch, xi = 1.0076, a
+      // tie-accepted binding draw) leaves 1.985 keV, so no azimuth is drawn.
+      {"no azimuth below 2 keV", 4, 1.0e5F, {kCentre, kCentre, 8000, 16000, 0, 16000, 0, 0}, 8, {1}, 4},
+  };
+  for (const auto& c : cases) {
+    auto state = synthetic_run(150.0F, 1.0F);
+    fill_water_like(state->material, c.incoherent_scale);
+    state->incident_spectrum[c.bin] = 1.0F;
+    state->generator = scripted(c.draws);
+    Console console = silent_console();
+    const TransportTotals totals = run_transport(*state, console);
+    EXPECT_EQ(totals.histories, 1) << c.what;
+    EXPECT_EQ(kGeneratorTableSize - state->generator.k, c.expected_draws) << c.what;
+    EXPECT_EQ(sum_bins(state->tallies.incident_count), 1.0) << c.what;
+    EXPECT_EQ(state->tallies.incident_count[c.bin], 1.0) << c.what;
+    double counted = 0.0;
+    for (const auto& depth : state->tallies.counter_tally)
+      for (const auto& kind : depth) counted += sum_bins(kind);
+    EXPECT_EQ(counted, static_cast<double>(c.depths.size())) << c.what;
+    for (const int depth : c.depths) {
+      EXPECT_EQ(state->tallies.counter_tally[depth][kPrimary][c.tally_bin], 1.0) << c.what << " depth " << depth;
+    }
+  }
 }
 
 // A monoenergetic run: counts in the source bin only, unless the photon has lost energy.
