@@ -49,15 +49,27 @@ ResultsViewer::ResultsViewer(QWidget* parent) : QWidget(parent), ui_(std::make_u
   });
   connect(ui_->Dir1, &QListWidget::itemActivated, this, &ResultsViewer::folder_activated);
   connect(ui_->File1, &QListWidget::itemClicked, this, [this] { preview(); });
+  // A file once chosen stays chosen: a click into the empty part of the list or a click with
+  // Ctrl held does not take the choice back.
+  connect(ui_->File1, &QListWidget::itemSelectionChanged, this, [this] {
+    QListWidgetItem* current = ui_->File1->currentItem();
+    if (current && ui_->File1->selectedItems().isEmpty()) current->setSelected(true);
+  });
   // Moving through the file list with the keys previews like a click.
   ui_->File1->installEventFilter(this);
   connect(ui_->File1, &QListWidget::currentRowChanged, this, [this](int row) {
     if (moving_by_key_ && !refreshing_ && row >= 0) preview();
   });
   connect(ui_->Command1, &QPushButton::clicked, this, &ResultsViewer::full_read);
+  // A depth option hands the focus on to "Graph draw" (nothing happens while it is disabled).
+  // An option reached with the arrow keys takes the focus itself right after its click, so the
+  // focus is handed on once more when that is done.
   for (QRadioButton* option :
        {ui_->Option1, ui_->Option2, ui_->Option3, ui_->Option4, ui_->Option5, ui_->Option6, ui_->Option7}) {
-    connect(option, &QRadioButton::clicked, this, [this] { ui_->Command2->setFocus(); });
+    connect(option, &QRadioButton::clicked, this, [this] {
+      ui_->Command2->setFocus();
+      QTimer::singleShot(0, ui_->Command2, [this] { ui_->Command2->setFocus(); });
+    });
   }
   connect(ui_->Option8, &QRadioButton::clicked, this, [] { plot_settings().normalize_on = 1; });
   connect(ui_->Option9, &QRadioButton::clicked, this, [] { plot_settings().normalize_on = 0; });

@@ -227,8 +227,12 @@ void SpectrumPlot::show_crosshair(double x, double y) {
   const int row = int(std::floor(std::clamp(at.y(), -1.0e4, 1.0e4)));
   const int top = int(std::floor(top_right.y()));
   const int left = int(std::floor(bottom_left.x()));
-  line2_->setGeometry(origin.x() + column, origin.y() + top, 1, int(std::floor(bottom_left.y())) - top + 1);
-  line1_->setGeometry(origin.x() + left, origin.y() + row, int(std::floor(top_right.x())) - left + 1, 1);
+  // Like everything drawn on the surface, the lines end at the inner edge of the border.
+  const QRect inner = contentsRect();
+  line2_->setGeometry(
+      QRect(origin.x() + column, origin.y() + top, 1, int(std::floor(bottom_left.y())) - top + 1).intersected(inner));
+  line1_->setGeometry(
+      QRect(origin.x() + left, origin.y() + row, int(std::floor(top_right.x())) - left + 1, 1).intersected(inner));
   line1_->show();
   line2_->show();
 }

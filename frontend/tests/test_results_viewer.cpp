@@ -50,6 +50,7 @@ class TestResultsViewer : public QObject {
   void full_read_and_its_failures();
   void preview();
   void options_and_reset();
+  void keys_follow_the_focus();
   void draw_states();
   void magnification_keeps_text3_unmagnified();
   void mouse_read_out();
@@ -178,7 +179,14 @@ void TestResultsViewer::full_read_and_its_failures() {
   QVERIFY(seen[0].ok_button && seen[0].button_count == 1 && seen[0].modal);
   QVERIFY(!graph_draw->isEnabled());
 
-  QVERIFY(read_file("run150.csv").isEmpty());
+  // Clicks into the empty part of the list or with Ctrl held keep the chosen file.
+  click_file("run150.csv");
+  QListWidget* files = control<QListWidget>("File1");
+  QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, QPoint(10, files->viewport()->height() - 5));
+  QVERIFY(read_file(QString()).isEmpty());
+  QTest::mouseClick(files->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    files->visualItemRect(files->currentItem()).center());
+  QVERIFY(read_file(QString()).isEmpty());
   QVERIFY(graph_draw->isEnabled());
   QCOMPARE(loaded_results().loaded_row_count, 300);
   QCOMPARE(viewer_->plot_values().header_lines, viewer_test::condition_lines(150));
@@ -287,6 +295,30 @@ void TestResultsViewer::options_and_reset() {
   // A depth option while "Graph draw" is disabled changes nothing.
   choose_depth("Option2");
   QCOMPARE(picture()->image(), blank);
+}
+
+void TestResultsViewer::keys_follow_the_focus() {
+  auto press = [](Qt::Key key) {
+    QWidget* focused = QApplication::focusWidget();
+    QVERIFY(focused);
+    QTest::keyClick(focused, key);
+    QCoreApplication::processEvents();
+  };
+  // Enter on the focused button after a preview reads the file, and after the read draws.
+  click_file("run150.csv");
+  QVERIFY(control<QPushButton>("Command1")->hasFocus());
+  press(Qt::Key_Return);
+  QCOMPARE(loaded_results().loaded_row_count, 300);
+  QVERIFY(control<QPushButton>("Command2")->hasFocus());
+  // A depth chosen with the arrow keys hands the focus on to "Graph draw" as a click does.
+  control<QRadioButton>("Option4")->setChecked(true);
+  control<QRadioButton>("Option4")->setFocus();
+  press(Qt::Key_Down);
+  QVERIFY(control<QRadioButton>("Option5")->isChecked());
+  QVERIFY(control<QPushButton>("Command2")->hasFocus());
+  press(Qt::Key_Enter);
+  QCOMPARE(plot_settings().plot_drawn, 1);
+  QCOMPARE(viewer_->plot_values().plot_depth_index, 4);
 }
 
 void TestResultsViewer::draw_states() {

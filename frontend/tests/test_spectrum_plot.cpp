@@ -53,6 +53,7 @@ class TestSpectrumPlot : public QObject {
   void zero_normaliser_draws_no_curve();
   void read_out_data();
   void read_out();
+  void crosshair_stays_inside_the_border();
   void masks_data();
   void masks();
 
@@ -239,6 +240,19 @@ void TestSpectrumPlot::read_out() {
   } else {
     QCOMPARE(result.value_text, value);
   }
+}
+
+void TestSpectrumPlot::crosshair_stays_inside_the_border() {
+  const QRect inner = plot_->contentsRect();
+  // A magnified value just above the surface's top edge, far above it, and on the frame.
+  for (const double height : {1020.5, 1021.0, 1024.0, 4000.0, 500.0}) {
+    plot_->show_crosshair(6000, height);
+    for (const QWidget* line : {plot_->line1(), plot_->line2()}) {
+      QVERIFY2(line->geometry().isEmpty() || inner.contains(line->geometry()), qPrintable(QString::number(height)));
+    }
+  }
+  QCOMPARE(plot_->line1()->geometry().width(), int(plot_->to_pixel(6000, 0).x()) - int(plot_->to_pixel(0, 0).x()) + 1);
+  plot_->hide_crosshair();
 }
 
 void TestSpectrumPlot::masks_data() {
