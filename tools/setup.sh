@@ -8,8 +8,9 @@ mode=${1:-test}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 
+# x11-utils also brings luit, which xterm -lc uses under a Shift-JIS locale.
 packages=(build-essential cmake pkg-config libgtest-dev qt6-base-dev libgl-dev
-          python3-xraylib xterm luit xvfb xauth xdotool x11-utils imagemagick
+          python3-xraylib xterm xvfb xauth xdotool x11-utils imagemagick
           fonts-ipafont-gothic fonts-liberation fonts-dejavu-core locales)
 missing=()
 for package in "${packages[@]}"; do
